@@ -100,11 +100,11 @@ void writeLog (const juce::File& file, juce::int64 bytes)
 
     for (juce::int64 s = 0; out.getPosition() < bytes; ++s)
     {
-        char* p = NumberFormat::appendValue (line, (double) (float) (73912344576.0 + 10000.0 * (double) s));
+        char* p = NumberFormat::appendValue (line, (float) (73912344576.0 + 10000.0 * (double) s));
         for (auto& v : values)
         {
             v += (random.nextDouble() - 0.5) * 0.05;
-            p = NumberFormat::appendValue (p, (double) (float) v);
+            p = NumberFormat::appendValue (p, (float) v);
         }
         *p++ = '\n';
         out.write (line, (size_t) (p - line));

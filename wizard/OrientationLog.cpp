@@ -39,7 +39,7 @@ bool writeOrientationLogLines (juce::OutputStream& out, const Eigen::MatrixXf& s
         const float* column = samples.col ((Eigen::Index) s).data();
 
         for (int r = 0; r < valuesPerLine; ++r)
-            p = NumberFormat::appendValue (p, (double) column[r]);
+            p = NumberFormat::appendValue (p, column[r]);
 
         *p++ = '\n';
     }

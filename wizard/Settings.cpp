@@ -60,7 +60,7 @@ std::string formatSettingsText (const MagnetometerCalibration& c)
     char* end = buffer;
 
     for (const auto v : values)
-        end = NumberFormat::appendValue (end, (double) v);
+        end = NumberFormat::appendValue (end, v);
 
     return std::string (buffer, end);
 }
