@@ -87,9 +87,13 @@ void loadSettings (const juce::File& folder)
 {
     const auto file = folder.getChildFile (settingsFileToRead);
 
-    if (file.existsAsFile())
+    // A file that exists but cannot be opened is treated as absent: reading it as empty would
+    // install an all-zero calibration.
+    juce::FileInputStream in (file);
+
+    if (file.existsAsFile() && in.openedOk())
     {
-        installCalibration (parseSettingsText (file.loadFileAsString()));
+        installCalibration (parseSettingsText (in.readEntireStreamAsString()));
     }
     else
     {

@@ -31,7 +31,8 @@ MagnetometerCalibration currentCalibration();
 void installCalibration (const MagnetometerCalibration& calibration);
 
 // Loads "OrmalixSettings.csv" from folder into the calibration globals (the built-in values
-// when there is no such file), then writes "HeadTrackerSettings.csv" through saveSettings.
+// when there is no such file, or it cannot be opened), then writes "HeadTrackerSettings.csv"
+// through saveSettings.
 void loadSettings (const juce::File& folder);
 
 // Writes the calibration globals to "HeadTrackerSettings.csv" in folder, replacing its old

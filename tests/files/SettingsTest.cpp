@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace
 {
 constexpr const char* defaultText =
@@ -98,6 +101,22 @@ TEST (Settings, AFolderOfTheReadNameGivesBuiltInValues)
 {
     const auto docs = documentsFolder();
     docs.getChildFile (settingsFileToRead).createDirectory();
+    installCalibration (oneToFifteen());
+
+    loadSettings (docs);
+
+    EXPECT_EQ (writtenText(), defaultText);
+}
+
+TEST (Settings, AnUnreadableFileGivesBuiltInValues)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "permissions do not stop root from reading";
+
+    const auto docs = documentsFolder();
+    const auto file = docs.getChildFile (settingsFileToRead);
+    file.replaceWithText ("1, 2, 3");
+    ASSERT_EQ (::chmod (file.getFullPathName().toRawUTF8(), 0), 0);
     installCalibration (oneToFifteen());
 
     loadSettings (docs);
