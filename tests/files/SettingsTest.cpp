@@ -129,6 +129,15 @@ TEST (Settings, WriteFailuresLeaveTheValuesInMemory)
     const auto docs = documentsFolder();
     installCalibration (oneToFifteen());
 
+    if (::geteuid() != 0)   // permissions do not stop root
+    {
+        // A read-only documents folder.
+        ASSERT_EQ (::chmod (docs.getFullPathName().toRawUTF8(), 0555), 0);
+        EXPECT_FALSE (saveSettings (docs));
+        EXPECT_FALSE (docs.getChildFile (settingsFileToWrite).exists());
+        ::chmod (docs.getFullPathName().toRawUTF8(), 0755);
+    }
+
     {
         // A folder in the way: the file cannot be opened.
         const auto blocked = docs.getChildFile (settingsFileToWrite);
