@@ -59,6 +59,14 @@ private:
     bool started = false;
 };
 
+// The framework writes the seconds into the DOS time field without halving them, which
+// spills into the minutes from 32 s on; hand it the halved seconds so the stored time is right.
+juce::Time entryTime (const juce::File& f)
+{
+    const auto t = f.getLastModificationTime();
+    return { t.getYear(), t.getMonth(), t.getDayOfMonth(), t.getHours(), t.getMinutes(), t.getSeconds() / 2 };
+}
+
 juce::String unreadableText (const juce::File& f)
 {
     return "The zip-file could not be made, because this file could not be read: \n\n"
@@ -106,7 +114,7 @@ juce::String buildArchive (const ArchiveJob& job, std::atomic<double>& progress)
     for (int i = 0; i < n; ++i)
     {
         entries.addEntry (new EntrySource (std::move (streams[(size_t) i]), progress, (i + 0.5) / n, readFailed[i]),
-                          9, sources[i].getFileName(), sources[i].getLastModificationTime());
+                          9, sources[i].getFileName(), entryTime (sources[i]));
     }
 
     // The builder reports read errors; write errors show when the file is closed.

@@ -63,7 +63,9 @@ private:
 
 // Reads the archive with Python's zipfile and Info-ZIP's unzip; empty when it holds exactly
 // the given files in that order, deflated, named without folders and byte for byte equal.
-inline juce::String checkArchiveWithPeers (const juce::File& archive, const juce::StringArray& sources)
+// entryTimes receives "name yyyy-mm-dd hh:mm:ss" per entry, as zipfile reads the dates.
+inline juce::String checkArchiveWithPeers (const juce::File& archive, const juce::StringArray& sources,
+                                           juce::StringArray* entryTimes = nullptr)
 {
     static constexpr const char* script = R"PY(
 import os, sys, zipfile
@@ -84,6 +86,8 @@ with zipfile.ZipFile(archive) as z:
                     sys.exit("%s differs from %s" % (info.filename, source))
                 if not a:
                     break
+    for info in infos:
+        print("%s %04d-%02d-%02d %02d:%02d:%02d" % ((info.filename,) + info.date_time))
 print("ok")
 )PY";
 
@@ -100,6 +104,11 @@ print("ok")
     scriptFile.deleteFile();
     if (p.getExitCode() != 0 || ! out.contains ("ok"))
         return "zipfile: " + out;
+    if (entryTimes != nullptr)
+    {
+        *entryTimes = juce::StringArray::fromLines (out.trim());
+        entryTimes->removeString ("ok");
+    }
 
     juce::ChildProcess unzip;
     if (! unzip.start (juce::StringArray { "unzip", "-tq", archive.getFullPathName() }))
