@@ -26,7 +26,7 @@ public:
     {
         view = std::make_unique<BinauralHeadView>();
         view->setBounds (0, 0, width, height);
-        view->addToDesktop (juce::ComponentPeer::windowIsTemporary);
+        view->addToDesktop (0);
         view->setVisible (true);
     }
 
