@@ -339,7 +339,7 @@ TEST_F (HeadViewRendering, Screenshots)
                     }
                     setState ({ 0, 0, 0 }, dots, false);
                     view().renderOpenGL();
-                    setState ({ 4, 18, 28 }, dots, false);
+                    setState ({ 4, 12, 28 }, dots, false);
                     face = drawFrame();
                     setState ({}, 0, false);
                 });

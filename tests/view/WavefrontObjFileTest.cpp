@@ -2,6 +2,8 @@
 
 #include "view/WavefrontObjFile.h"
 
+#include <cctype>
+#include <string>
 #include <vector>
 
 namespace
@@ -70,6 +72,8 @@ const LoaderCase loaderCases[] = {
 
 class Loader : public ::testing::TestWithParam<LoaderCase> {};
 
+void PrintTo (const LoaderCase& c, std::ostream* os) { *os << c.what; }
+
 void expectMeshIsSound (const WavefrontObjFile::Mesh& mesh)
 {
     EXPECT_EQ (mesh.indices.size() % 3, 0u);
@@ -101,7 +105,26 @@ TEST_P (Loader, BuildsTheExpectedShapes)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P (Cases, Loader, ::testing::ValuesIn (loaderCases));
+INSTANTIATE_TEST_SUITE_P (Cases, Loader, ::testing::ValuesIn (loaderCases),
+                          [] (const ::testing::TestParamInfo<LoaderCase>& info)
+                          {
+                              // "a two-corner face adds no indices" -> "ATwoCornerFaceAddsNoIndices"
+                              std::string name;
+                              bool upper = true;
+                              for (const char* c = info.param.what; *c != 0; ++c)
+                              {
+                                  if (std::isalnum ((unsigned char) *c))
+                                  {
+                                      name += upper ? (char) std::toupper ((unsigned char) *c) : *c;
+                                      upper = false;
+                                  }
+                                  else
+                                  {
+                                      upper = true;
+                                  }
+                              }
+                              return name;
+                          });
 
 TEST (WavefrontObjFile, ReadsCoordinatesAsWrittenAndSharesVerticesInOrderOfFirstUse)
 {

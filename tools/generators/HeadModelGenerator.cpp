@@ -353,8 +353,8 @@ double headField (const V3& p, const FaceLayout& f)
 {
     double d = ellipsoid (p, { 0.0, 0.30, -0.22 }, { 1.70, 1.76, 1.80 });                 // cranium
     d = smoothMin (d, ellipsoid (p, { 0.0, -0.50, 0.50 }, { 1.36, 1.40, 1.08 }), 0.5);    // mid face
-    d = smoothMin (d, ellipsoid (p, { 0.0, -1.22, 0.30 }, { 1.24, 1.08, 1.12 }), 0.5);    // jaw
-    d = smoothMin (d, ellipsoid (p, { 0.0, -1.92, 0.92 }, { 0.56, 0.46, 0.46 }), 0.35);   // chin
+    d = smoothMin (d, ellipsoid (p, { 0.0, -1.22, 0.48 }, { 1.22, 1.08, 1.00 }), 0.8);    // jaw
+    d = smoothMin (d, ellipsoid (p, { 0.0, -1.90, 0.86 }, { 0.56, 0.46, 0.46 }), 0.35);   // chin
 
     for (double side : { -1.0, 1.0 })
     {
@@ -568,8 +568,8 @@ Head makeHead()
 
     const double eyeHalfWidth = 0.5 * (phis[(size_t) eyeFirstColumn + eyeOpeningColumns] - phis[(size_t) eyeFirstColumn]) * 0.95;
     const double eyeHalfHeight = 0.5 * (thetas[(size_t) eyeRing + eyeOpeningRings] - thetas[(size_t) eyeRing]);
-    shapeRim (eyeOpenings[0], eyeCentreTheta, eyeCentrePhi, eyeHalfWidth, eyeHalfHeight * 1.05, eyeHalfHeight * 0.8, 0.8);
-    shapeRim (eyeOpenings[1], eyeCentreTheta, -eyeCentrePhi, eyeHalfWidth, eyeHalfHeight * 1.05, eyeHalfHeight * 0.8, 0.8);
+    shapeRim (eyeOpenings[0], eyeCentreTheta, eyeCentrePhi, eyeHalfWidth, eyeHalfHeight * 1.9, eyeHalfHeight * 1.35, 1.2);
+    shapeRim (eyeOpenings[1], eyeCentreTheta, -eyeCentrePhi, eyeHalfWidth, eyeHalfHeight * 1.9, eyeHalfHeight * 1.35, 1.2);
 
     const double mouthHalfWidth = phis[(size_t) mouthOpeningColumns / 2] * 0.97;
     const double mouthHalfHeight = 0.5 * (thetas[(size_t) mouthRing + mouthOpeningRings] - thetas[(size_t) mouthRing]);
@@ -696,7 +696,7 @@ Part makeEar (const Head& head)
         thetas.push_back (radians (34.0) + (radians (150.0) - radians (34.0)) * r / rings);
     const auto g = makeSphereGrid (grid, thetas, uniformAzimuths (4 * grid));
 
-    const V3 outward = V3 (std::cos (radians (24.0)), 0.0, std::sin (radians (24.0))).normalized();
+    const V3 outward = V3 (std::cos (radians (34.0)), 0.0, std::sin (radians (34.0))).normalized();
     V3 up = V3 (0.0, std::cos (radians (14.0)), -std::sin (radians (14.0)));
     up = (up - up.dot (outward) * outward).normalized();
     const V3 across = outward.cross (up);
@@ -706,7 +706,7 @@ Part makeEar (const Head& head)
     const V3 o = head.layout.rayOrigin;
     const V3 sideDir = V3 (1.0, -0.02 - o.y(), -0.22).normalized();
     const V3 root = o + sideDir * castToSurface (o, sideDir, head.layout);
-    const V3 centre = root + V3 (0.10, 0.0, 0.0);
+    const V3 centre = root + V3 (0.16, 0.0, 0.0);
 
     Part part;
     for (const auto& v : g.vertices)
@@ -719,7 +719,7 @@ Part makeEar (const Head& head)
         if (u.y() >= 0.0)
             thickness = 0.26 * u.y() * (1.0 - 1.25 * std::pow (std::max (0.0, 1.0 - rho2), 1.5));
         else
-            thickness = 0.14 * u.y();
+            thickness = 0.24 * u.y();
         // The rim curls forward a little.
         const double curl = 0.08 * rho2 * rho2;
         const V3 local (halfWidth * u.x(), thickness + curl, halfHeight * u.z());
@@ -743,7 +743,7 @@ Part makeEar (const Head& head)
 }
 
 // Eye: a quad sphere looking along +z. The pole's cap and the ring around it are the pupil,
-// domed a little and cut from the eyeball along its edge so that the edge stays crisp.
+// carved in a little and cut from the eyeball along its edge so that the edge stays crisp.
 constexpr int eyeGrid = 12, eyeRings = 12;
 
 Part makeEye (const Head& head, int side)
@@ -765,7 +765,9 @@ Part makeEye (const Head& head, int side)
     {
         const V3 u = direction (v.theta, v.phi);
         const double t = std::min (v.theta / pupilEdge, 1.0);
-        const double r = radius * (1.0 + (dome ? 0.09 * (1.0 - t * t) : 0.0));
+        // The pupil is carved into the eye as a shallow dish; its walls catch less light than
+        // the eyeball around it.
+        const double r = radius * (1.0 - (dome ? 0.22 * std::pow (1.0 - t * t, 1.5) : 0.0));
         return V3 (centre + rotation * (r * u));
     };
 
