@@ -10,16 +10,66 @@ using Cursor = juce::String::CharPointerType;
 // name (a device, a huge file) from stalling the load.
 constexpr size_t maxMaterialLibraryBytes = 16 * 1024 * 1024;
 
+// The C library's white-space class; ASCII is decided here, the rest is decoded and asked.
+bool isWhitespaceAt (Cursor t)
+{
+    const auto byte = (unsigned char) *t.getAddress();
+    if (byte < 0x80)
+        return byte == ' ' || (byte >= 9 && byte <= 13);
+    return t.isWhitespace();
+}
+
 void skipWhitespace (Cursor& t)
 {
-    while (! t.isEmpty() && t.isWhitespace())
+    while (! t.isEmpty() && isWhitespaceAt (t))
         ++t;
+}
+
+// Plain decimals of up to 15 digits (all the numbers an exporter writes) are converted here:
+// both the digits and the power of ten are exact doubles, so one division rounds exactly as
+// juce::CharacterFunctions::readDoubleValue does. Anything else goes to it.
+double readNumber (Cursor& t)
+{
+    static constexpr double powersOfTen[] = { 1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8,
+                                              1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15 };
+    const auto* p = t.getAddress();
+    bool negative = false;
+
+    if (*p == '-' || *p == '+')
+        negative = *p++ == '-';
+
+    uint64_t mantissa = 0;
+    int digits = 0, fractionDigits = 0;
+
+    while (*p >= '0' && *p <= '9')
+    {
+        mantissa = mantissa * 10 + (uint64_t) (*p++ - '0');
+        ++digits;
+    }
+
+    if (*p == '.')
+    {
+        ++p;
+        while (*p >= '0' && *p <= '9')
+        {
+            mantissa = mantissa * 10 + (uint64_t) (*p++ - '0');
+            ++digits;
+            ++fractionDigits;
+        }
+    }
+
+    if (digits == 0 || digits > 15 || *p == 'e' || *p == 'E')
+        return juce::CharacterFunctions::readDoubleValue (t);
+
+    const auto value = (double) mantissa / powersOfTen[fractionDigits];
+    t = Cursor (p);
+    return negative ? -value : value;
 }
 
 float readFloat (Cursor& t)
 {
     skipWhitespace (t);
-    return (float) juce::CharacterFunctions::readDoubleValue (t);
+    return (float) readNumber (t);
 }
 
 bool isCSpace (juce::juce_wchar c)
@@ -111,80 +161,110 @@ uint32_t WavefrontObjFile::IndexMap::getIndexFor (TripleIndex triple, Mesh& newM
 }
 
 //==============================================================================
-juce::Result WavefrontObjFile::load (const juce::String& objFileContent)
-{
-    shapes.clear();
-    parseObjFile (juce::StringArray::fromLines (objFileContent));
-    return juce::Result::ok();
-}
-
-juce::Result WavefrontObjFile::parseObjFile (const juce::StringArray& lines)
+struct WavefrontObjFile::ParseState
 {
     Mesh srcMesh;
     std::vector<Face> pendingFaces;
     std::vector<Material> knownMaterials;
     Material currentMaterial;
     juce::String currentName;
+};
 
-    auto closePendingFaces = [&]
+juce::Result WavefrontObjFile::load (const juce::String& objFileContent)
+{
+    shapes.clear();
+
+    // The lines that juce::StringArray::fromLines would give (ends at LF, CR LF, CR or a zero
+    // byte), each copied into one reused buffer instead of a string of its own.
+    ParseState state;
+    std::vector<char> line;
+    const char* text = objFileContent.toRawUTF8();
+
+    for (bool finished = *text == 0; ! finished;)
     {
-        if (auto* shape = parseFaceGroup (srcMesh, pendingFaces, currentMaterial, currentName))
-            shapes.add (shape);
+        const char* end = text;
+        while (*end != 0 && *end != '\n' && *end != '\r')
+            ++end;
 
-        pendingFaces.clear();
-    };
+        line.assign (text, end);
+        line.push_back (0);
+        parseLine (Cursor (line.data()), state);
 
-    for (const auto& line : lines)
-    {
-        auto t = line.getCharPointer();
-        skipWhitespace (t);
-
-        if (matchToken (t, "v"))
-        {
-            srcMesh.positions.push_back (parseVertex (t));
-        }
-        else if (matchToken (t, "vn"))
-        {
-            srcMesh.normals.push_back (parseVertex (t));
-        }
-        else if (matchToken (t, "vt"))
-        {
-            Vec2 uv;
-            uv.u = readFloat (t);
-            uv.v = readFloat (t);
-            srcMesh.textureCoords.push_back (uv);
-        }
-        else if (matchToken (t, "f"))
-        {
-            pendingFaces.push_back (parseFace (t));
-        }
-        else if (matchToken (t, "usemtl"))
-        {
-            const auto name = juce::String (t).trim();
-
-            for (auto m = knownMaterials.rbegin(); m != knownMaterials.rend(); ++m)
-            {
-                if (m->name == name)
-                {
-                    currentMaterial = *m;
-                    break;
-                }
-            }
-        }
-        else if (matchToken (t, "mtllib"))
-        {
-            // A missing library leaves the materials as they were; the model still loads.
-            loadMaterialLibrary (juce::String (t).trim(), knownMaterials);
-        }
-        else if (matchToken (t, "g") || matchToken (t, "o"))
-        {
-            closePendingFaces();
-            currentName = firstToken (t);
-        }
+        finished = *end == 0;
+        text = end + (finished ? 0 : 1);
+        if (*end == '\r' && *text == '\n')
+            ++text;
     }
 
-    closePendingFaces();
+    closePendingFaces (state);
     return juce::Result::ok();
+}
+
+juce::Result WavefrontObjFile::parseObjFile (const juce::StringArray& lines)
+{
+    ParseState state;
+
+    for (const auto& line : lines)
+        parseLine (line.getCharPointer(), state);
+
+    closePendingFaces (state);
+    return juce::Result::ok();
+}
+
+void WavefrontObjFile::closePendingFaces (ParseState& state)
+{
+    if (auto* shape = parseFaceGroup (state.srcMesh, state.pendingFaces, state.currentMaterial, state.currentName))
+        shapes.add (shape);
+
+    state.pendingFaces.clear();
+}
+
+void WavefrontObjFile::parseLine (Cursor t, ParseState& state)
+{
+    skipWhitespace (t);
+
+    if (matchToken (t, "v"))
+    {
+        state.srcMesh.positions.push_back (parseVertex (t));
+    }
+    else if (matchToken (t, "vn"))
+    {
+        state.srcMesh.normals.push_back (parseVertex (t));
+    }
+    else if (matchToken (t, "vt"))
+    {
+        Vec2 uv;
+        uv.u = readFloat (t);
+        uv.v = readFloat (t);
+        state.srcMesh.textureCoords.push_back (uv);
+    }
+    else if (matchToken (t, "f"))
+    {
+        state.pendingFaces.push_back (parseFace (t));
+    }
+    else if (matchToken (t, "usemtl"))
+    {
+        const auto name = juce::String (t).trim();
+
+        for (auto m = state.knownMaterials.rbegin(); m != state.knownMaterials.rend(); ++m)
+        {
+            if (m->name == name)
+            {
+                state.currentMaterial = *m;
+                break;
+            }
+        }
+    }
+    else if (matchToken (t, "mtllib"))
+    {
+        // A missing library leaves the materials as they were; the model still loads.
+        loadMaterialLibrary (juce::String (t).trim(), state.knownMaterials);
+    }
+    else if (matchToken (t, "g") || matchToken (t, "o"))
+    {
+        closePendingFaces (state);
+        state.currentName = firstToken (t);
+    }
 }
 
 WavefrontObjFile::Shape* WavefrontObjFile::parseFaceGroup (const Mesh& srcMesh, const std::vector<Face>& faces,
@@ -256,7 +336,7 @@ bool WavefrontObjFile::matchToken (Cursor& t, const char* keyword)
         ++p;
     }
 
-    if (! p.isEmpty() && ! p.isWhitespace())
+    if (! p.isEmpty() && ! isWhitespaceAt (p))
         return false;
 
     skipWhitespace (p);

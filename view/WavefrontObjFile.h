@@ -118,5 +118,9 @@ public:
     static void parseMaterialLibrary (const juce::StringArray& lines, std::vector<Material>& materials);
 
 private:
+    struct ParseState;
+    void parseLine (juce::String::CharPointerType t, ParseState& state);
+    void closePendingFaces (ParseState& state);
+
     JUCE_LEAK_DETECTOR (WavefrontObjFile)
 };

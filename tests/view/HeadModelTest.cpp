@@ -12,6 +12,7 @@
 #include <Eigen/Dense>
 
 #include <array>
+#include <cstring>
 #include <map>
 #include <set>
 
@@ -275,4 +276,22 @@ TEST (HeadModel, IsAHeadFacingPlusZWithEyesAboveTeeth)
     EXPECT_GT (front.y(), teeth.y());
     EXPECT_NEAR (side.x(), 2.228f, 0.01f);
     EXPECT_LT (side.z(), 0.5f);
+}
+
+TEST (HeadModel, LoadGivesTheSameMeshAsParsingItsLines)
+{
+    const auto text = getHeadModelText();
+    WavefrontObjFile loaded, fromLines;
+    loaded.load (text);
+    fromLines.parseObjFile (juce::StringArray::fromLines (text));
+    ASSERT_EQ (loaded.shapes.size(), 1);
+    ASSERT_EQ (fromLines.shapes.size(), 1);
+
+    const auto& a = loaded.shapes[0]->mesh;
+    const auto& b = fromLines.shapes[0]->mesh;
+    EXPECT_EQ (a.indices, b.indices);
+    ASSERT_EQ (a.positions.size(), b.positions.size());
+    EXPECT_EQ (std::memcmp (a.positions.data(), b.positions.data(), a.positions.size() * sizeof (Vec3)), 0);
+    EXPECT_EQ (std::memcmp (a.normals.data(), b.normals.data(), a.normals.size() * sizeof (Vec3)), 0);
+    EXPECT_EQ (std::memcmp (a.textureCoords.data(), b.textureCoords.data(), a.textureCoords.size() * sizeof (Vec2)), 0);
 }

@@ -106,12 +106,12 @@ TEST_P (Loader, BuildsTheExpectedShapes)
 }
 
 INSTANTIATE_TEST_SUITE_P (Cases, Loader, ::testing::ValuesIn (loaderCases),
-                          [] (const ::testing::TestParamInfo<LoaderCase>& info)
+                          [] (const ::testing::TestParamInfo<LoaderCase>& param)
                           {
                               // "a two-corner face adds no indices" -> "ATwoCornerFaceAddsNoIndices"
                               std::string name;
                               bool upper = true;
-                              for (const char* c = info.param.what; *c != 0; ++c)
+                              for (const char* c = param.param.what; *c != 0; ++c)
                               {
                                   if (std::isalnum ((unsigned char) *c))
                                   {
@@ -298,4 +298,48 @@ TEST (WavefrontObjFileText, TextWithoutASourceFileReadsNoLibrary)
     std::vector<WavefrontObjFile::Material> materials;
     EXPECT_TRUE (obj.loadMaterialLibrary ("Character_Head_Model.mtl", materials).failed());
     EXPECT_TRUE (materials.empty());
+}
+
+TEST (WavefrontObjFile, ReadsNumbersExactlyAsTheFrameworkDoes)
+{
+    const char* const numbers[] = { "0", "-0.000000", "1.5", "-2.428000", "2.047", "0.1", "0.3", "1e3", "-1.25E-2",
+                                    "123456789012345", "1234567890.123456789", ".5", "5.", "+7.25", "0.000001",
+                                    "3.4028235e38", "1e-50", "-.", "abc", "nan", "inf", "  \t 0.333333" };
+    for (const auto* n : numbers)
+    {
+        const auto text = juce::String (n) + " " + n + " " + n + " rest";
+        auto ours = text.getCharPointer();
+        const auto v = WavefrontObjFile::parseVertex (ours);
+
+        auto reference = text.getCharPointer();
+        for (float component : { v.x, v.y, v.z })
+        {
+            while (reference.isWhitespace())
+                ++reference;
+            const auto expected = (float) juce::CharacterFunctions::readDoubleValue (reference);
+            if (std::isnan (expected))
+                EXPECT_TRUE (std::isnan (component)) << n;
+            else
+                EXPECT_EQ (component, expected) << n;
+        }
+        EXPECT_EQ (juce::String (ours), juce::String (reference)) << n;
+    }
+}
+
+TEST (WavefrontObjFile, LoadSplitsLinesAsStringArrayDoes)
+{
+    const juce::String text ("v 0 0 0\rv 1 0 0\r\nv 1 1 0\n\nv 0 1 0\r\rf 1 2 3 4\r\no x\n\rf 4 3 2");
+    WavefrontObjFile loaded, fromLines;
+    loaded.load (text);
+    fromLines.parseObjFile (juce::StringArray::fromLines (text));
+
+    ASSERT_EQ (loaded.shapes.size(), 2);
+    ASSERT_EQ (fromLines.shapes.size(), 2);
+    for (int s = 0; s < 2; ++s)
+    {
+        EXPECT_EQ (loaded.shapes[s]->name, fromLines.shapes[s]->name);
+        EXPECT_EQ (loaded.shapes[s]->mesh.indices, fromLines.shapes[s]->mesh.indices);
+        EXPECT_EQ (loaded.shapes[s]->mesh.positions.size(), fromLines.shapes[s]->mesh.positions.size());
+    }
+    EXPECT_EQ (loaded.shapes[0]->mesh.indices, (std::vector<uint32_t> { 0, 1, 2, 0, 2, 3 }));
 }

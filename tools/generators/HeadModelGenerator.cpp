@@ -448,7 +448,7 @@ int nearestRingStart (const std::vector<double>& thetas, double centreTheta, int
     double bestError = 1e9;
     for (int r = 0; r + rings < (int) thetas.size(); ++r)
     {
-        const double centre = 0.5 * (thetas[(size_t) r] + thetas[(size_t) r + rings]);
+        const double centre = 0.5 * (thetas[(size_t) r] + thetas[(size_t) (r + rings)]);
         if (std::abs (centre - centreTheta) < bestError)
         {
             bestError = std::abs (centre - centreTheta);
@@ -993,7 +993,6 @@ Model assemble (const std::vector<Part>& parts)
             }
             model.quads.push_back (out);
         }
-        std::printf ("part: %zu positions, %zu texture coordinates\n", part.positions.size(), uvIndex.size());
     }
     return model;
 }
@@ -1102,14 +1101,8 @@ int main (int argc, char** argv)
         ++faces[q.material];
 
     double maxRadius = 0.0;
-    V3 farthest = V3::Zero();
     for (const auto& p : model.positions)
-        if (p.norm() > maxRadius)
-        {
-            maxRadius = p.norm();
-            farthest = p;
-        }
-    std::printf ("farthest vertex (%.3f, %.3f, %.3f)\n", farthest.x(), farthest.y(), farthest.z());
+        maxRadius = std::max (maxRadius, p.norm());
 
     std::printf ("v %zu, vt %zu, f %zu (skin %d, eyeball %d, pupil %d, teeth %d), max radius %.3f\n",
                  model.positions.size(), model.uvs.size(), model.quads.size(),

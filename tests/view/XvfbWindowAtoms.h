@@ -1,3 +1,5 @@
+#pragma once
+
 // A bare X server (Xvfb without a window manager) lacks the window-manager atoms that JUCE
 // looks up without creating them, and JUCE then sets a property named by atom 0, which X
 // answers with a fatal BadAtom. Interning them before JUCE connects lets windows open there.
@@ -6,7 +8,7 @@
 #include <cstdlib>
 #include <initializer_list>
 
-namespace
+namespace ormalix::test
 {
 struct WindowManagerAtoms
 {
@@ -45,5 +47,6 @@ struct WindowManagerAtoms
     }
 };
 
-const WindowManagerAtoms windowManagerAtoms;
-} // namespace
+// Interned before main, whichever program includes this.
+inline const WindowManagerAtoms windowManagerAtoms;
+} // namespace ormalix::test
