@@ -12,6 +12,9 @@ namespace ormalix::test
 {
 struct WindowManagerAtoms
 {
+    // True when an X display could be opened at all.
+    bool available = false;
+
     WindowManagerAtoms()
     {
         if (std::getenv ("DISPLAY") == nullptr)
@@ -32,6 +35,7 @@ struct WindowManagerAtoms
         {
             if (auto* display = open (nullptr))
             {
+                available = true;
                 for (const char* name : { "WM_PROTOCOLS", "WM_TAKE_FOCUS", "WM_DELETE_WINDOW", "WM_CHANGE_STATE", "WM_STATE",
                                           "_NET_WM_PING", "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_NORMAL",
                                           "_NET_WM_WINDOW_TYPE_COMBO", "_NET_WM_STATE", "_NET_WM_STATE_HIDDEN",
