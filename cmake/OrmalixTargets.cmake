@@ -16,6 +16,8 @@ juce_add_binary_data(ormalix_resources
   NAMESPACE BinaryData
   SOURCES ${resource_files})
 set_target_properties(ormalix_resources PROPERTIES POSITION_INDEPENDENT_CODE TRUE)
+# The framework's binary-data step watches the list of files, not their contents.
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${resource_files})
 
 add_library(ormalix_core STATIC ${core_sources})
 target_include_directories(ormalix_core PUBLIC ${PROJECT_SOURCE_DIR})
