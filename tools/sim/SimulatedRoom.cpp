@@ -39,7 +39,7 @@ void SimulatedRoom::buildPeriods()
 
     const float reverb = juce::jlimit (0.0f, 1.0f, settings.reverb);
     const double rt60 = 0.2 + 1.8 * reverb;           // seconds
-    const double tailGain = 0.02 + 0.5 * reverb;       // diffuse tail against the direct sound
+    const double tailGain = 0.02 + 3.0 * reverb * reverb; // diffuse tail against the direct sound
     std::mt19937 tailRandom (settings.seed * 7919u + 17u);
     std::normal_distribution<double> tailNoise (0.0, 1.0);
 
