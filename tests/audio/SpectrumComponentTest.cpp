@@ -81,7 +81,7 @@ TEST_F (SpectrumFixture, ChecksFiveCyclesThenShowsTheVerdict)
 
     // Further blocks refresh the level meters only.
     const float mean = spectrum.meanSnrDb;
-    auto quiet = test::roomBlock ({}, 48000.0) * 0.1;
+    const Eigen::MatrixXd quiet = test::roomBlock ({}, 48000.0) * 0.1;
     handOver (quiet);
     spectrum.buttonClicked (&trigger);
     EXPECT_EQ (spectrum.meanSnrDb, mean);
