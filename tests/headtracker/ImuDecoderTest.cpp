@@ -372,3 +372,10 @@ TEST_F (ImuDecoder, GyroscopeOfTheSimulatorAgreesWithItsMotion)
 
     EXPECT_LT (angleBetween (filterQuaternion(), options.motion (2.985)), 0.5);
 }
+
+TEST (InvSqrt, BitTrickWithOneNewtonStep)
+{
+    EXPECT_NEAR (invSqrt (1.0f), 0.998307f, 1e-6f); // the trick's known value at 1
+    for (float x : { 1e-6f, 0.25f, 2.0f, 3.0f, 100.0f, 12345.0f, 1e6f })
+        EXPECT_NEAR (invSqrt (x) * std::sqrt (x), 1.0f, 0.00176f) << x;
+}
