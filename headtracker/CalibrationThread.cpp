@@ -5,19 +5,6 @@
 #include <cmath>
 #include <iostream>
 
-bool MagnetometerCalibration::isUsable() const
-{
-    for (int i = 0; i < 3; ++i)
-        if (! std::isfinite (offset[i]) || ! std::isfinite (radii[i]) || ! (radii[i] > 0.0f))
-            return false;
-
-    for (float t : transform)
-        if (! std::isfinite (t))
-            return false;
-
-    return true;
-}
-
 CalibrationThread::CalibrationThread() : juce::Thread ("Calibration thread") {}
 
 CalibrationThread::~CalibrationThread()
@@ -60,14 +47,6 @@ void CalibrationThread::calibrateMagnetometer()
     // A degenerate fit keeps the calibration that is in force.
     if (calibration.isUsable())
         installCalibration (calibration);
-}
-
-void CalibrationThread::installCalibration (const MagnetometerCalibration& c)
-{
-    const std::lock_guard<std::mutex> lock (mtx);
-    std::copy (std::begin (c.offset), std::end (c.offset), magnetometerOffset);
-    std::copy (std::begin (c.radii), std::end (c.radii), magnetometerRadii);
-    std::copy (std::begin (c.transform), std::end (c.transform), magnetometerTransform);
 }
 
 MagnetometerCalibration CalibrationThread::calibrateMagnetometer (const Eigen::MatrixXd& samples, std::ostream* trace)

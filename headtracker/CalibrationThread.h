@@ -1,20 +1,13 @@
 #pragma once
 
+#include "MagnetometerCalibration.h"
+
 #include <juce_core/juce_core.h>
 #include <Eigen/Dense>
 
 #include <ostream>
 
 // Result of an ellipsoid fit, in the form of the calibration globals.
-struct MagnetometerCalibration
-{
-    float offset[3] {};
-    float radii[3] {};
-    float transform[9] {}; // column by column
-
-    // Only a calibration with finite values and positive radii can correct a sample.
-    bool isUsable() const;
-};
 
 // Gathers 3000 magnetometer samples while the user turns the head, then fits an ellipsoid to them.
 class CalibrationThread : public juce::Thread
@@ -31,7 +24,4 @@ public:
     // The fit itself: `samples` is 3 x N (one column per sample). The diagnostic trace goes to
     // `trace` when it is given.
     static MagnetometerCalibration calibrateMagnetometer (const Eigen::MatrixXd& samples, std::ostream* trace);
-
-    // Replaces the calibration globals (under mtx, which the decoder holds while it uses them).
-    static void installCalibration (const MagnetometerCalibration& calibration);
 };

@@ -2,6 +2,10 @@
 
 #include "WizardLayout.h"
 #include "WizardTexts.h"
+#include "wizard/FileNaming.h"
+#include "audio/AudioGlobals.h"
+#include "headtracker/TrackerGlobals.h"
+#include "wizard/Settings.h"
 
 #include <BinaryData.h>
 
@@ -14,10 +18,6 @@ juce::Image loadIllustration (const char* data, int size)
     return juce::ImageCache::getFromMemory (data, size);
 }
 
-juce::File documentsFolder()
-{
-    return juce::File::getSpecialLocation (juce::File::userDocumentsDirectory);
-}
 } // namespace
 
 MainComponent::MainComponent()
@@ -77,9 +77,12 @@ MainComponent::MainComponent()
     setUpInstructionPanel (instructionPanel5, WizardTexts::instruction5);
     setUpInstructionPanel (instructionPanel6, WizardTexts::instruction6);
     setUpResultPanel (archiveReportPanel, {});
+    m_storeImuData.store (false, std::memory_order_release);
 
     // 7.
     setOpaque (true);
+    addChildComponent (deviceSelector);
+    addChildComponent (spectrum);
 
     // 8.
     for (auto* b : { &calibrationButton, &checkAudioButton })
@@ -92,6 +95,10 @@ MainComponent::MainComponent()
     // 9.
     calibrationProgressBar.setLookAndFeel (&lookAndFeel);
     addChildComponent (calibrationProgressBar);
+    addChildComponent (headView);
+
+    // The saved calibration (or the built-in one), written back at once.
+    loadSettings (documents);
 
     // 10.
     for (auto* b : { &systemResponseButton, &measurementButton, &archiveButton })
@@ -112,6 +119,10 @@ MainComponent::MainComponent()
 
 MainComponent::~MainComponent()
 {
+    finishMeasurementOnExit();
+    GetSharedAudioDeviceManager().removeAudioCallback (&recorder);
+    GetSharedAudioDeviceManager().removeAudioCallback (&liveDisplay);
+
     for (auto* b : { &stepButton1, &stepButton2, &stepButton3, &stepButton4, &stepButton5, &stepButton6,
                      &measurementButton, &systemResponseButton, &archiveButton, &calibrationButton, &checkAudioButton })
         b->removeListener (this);
@@ -181,11 +192,8 @@ void MainComponent::resized()
         bar->setBounds (layout.progressBars);
 
     audioResultPanel.setBounds (layout.centreSquare);
+    headView.setBounds (layout.centreSquare);
     archiveReportPanel.setBounds (layout.centreSquare);
 
     rotationSpeedBar.setBounds (layout.rotationSpeedBar);
 }
-
-void MainComponent::buttonClicked (juce::Button*) {}
-
-void MainComponent::timerCallback() {}

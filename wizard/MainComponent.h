@@ -1,5 +1,15 @@
 #pragma once
 
+#include "WizardClock.h"
+#include "archive/StoreZipThread.h"
+#include "audio/AudioRecorder.h"
+#include "audio/LiveScrollingAudioDisplay.h"
+#include "audio/SoundcardSearch.h"
+#include "audio/SpectrumComponent.h"
+#include "headtracker/Bridge.h"
+#include "headtracker/CalibrationThread.h"
+#include "view/BinauralHeadView.h"
+
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <cstdint>
@@ -20,15 +30,55 @@ public:
     void buttonClicked (juce::Button* button) override;
     void timerCallback() override;
 
+    void startRecording();
+    void stopRecording();
+    void saveSettings2();
+    void findAndConnectSerial();
+    void findAndConnectSoundcard();
+
 private:
     void setUpInstructionPanel (juce::TextEditor& panel, const juce::String& text);
     void setUpResultPanel (juce::TextEditor& panel, const juce::String& text);
+
+    // Step actions (MainComponentSteps.cpp).
+    void showStep (int step);
+    void calibrationClicked();
+    void endCalibration (bool fitted);
+    void checkAudioClicked();
+    void finishAudioCheck();
+    void endAudioCheck();
+    void measurementClicked();
+    void systemResponseClicked();
+    void archiveClicked();
+    void reportRecordingFailure (juce::TextButton& button, const juce::String& idleText,
+                                 juce::ProgressBar& bar, int step);
+    void finishMeasurementOnExit();
+    void setStepButtonsEnabled (bool enabled);
+    juce::TextButton* stepButton (int step);
+    juce::TextEditor* instructionPanel (int step);
+
+public:
+    // Where the head tracker is searched and how long each candidate is probed; the demo and the
+    // tests point these at their own pseudo-terminals.
+    juce::String serialDeviceFolder { "/dev" };
+    int serialProbeWaitMs = 2000;
+
+    // The wizard's one source of time (tests run long recordings in accelerated time).
+    WizardClock clock;
+
+    // An audio check ends when no block arrived from the card for this long.
+    static constexpr uint32_t audioCheckTimeoutMs = 10000;
+    uint32_t lastAudioBlockMs = 0;
 
 public:
     // Public so that the step logic can be driven and inspected as a whole.
     juce::LookAndFeel_V4 lookAndFeel;
 
-    // subsystem: liveDisplay, deviceSelector, recorder, triggerSpectrumButton, spectrum
+    LiveScrollingAudioDisplay liveDisplay;
+    SoundcardSelectorComponent deviceSelector;
+    AudioRecorder recorder;
+    juce::TextButton triggerSpectrumButton { "Trigger Spectrum" };
+    SpectrumComponent spectrum { triggerSpectrumButton };
 
     juce::TextButton stepButton1 { "step 1" }, stepButton2 { "step 2" }, stepButton3 { "step 3" },
                      stepButton4 { "step 4" }, stepButton5 { "step 5" }, stepButton6 { "step 6" };
@@ -47,12 +97,15 @@ public:
     juce::TextButton calibrationButton { "Calibration" };
     juce::TextButton checkAudioButton { "Check audio " };
 
-    // subsystem: storeZipThread
+    StoreZipThread storeZipThread;
 
+    // The bar's copy of progressZip, refreshed by the timer on the message thread.
     double zipProgressShown = 0.0;
     juce::ProgressBar zipProgressBar { zipProgressShown };
 
-    // subsystem: bridge, headView, calibrationThread
+    Bridge bridge;
+    BinauralHeadView headView;
+    CalibrationThread calibrationThread;
 
     juce::String systemResponseTimeText, measurementTimeText, calibrationTimeText;
     uint32_t systemResponseStartMs = 0;

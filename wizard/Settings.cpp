@@ -65,24 +65,6 @@ std::string formatSettingsText (const MagnetometerCalibration& c)
     return std::string (buffer, end);
 }
 
-MagnetometerCalibration currentCalibration()
-{
-    const std::lock_guard<std::mutex> lock (mtx);
-    MagnetometerCalibration c;
-    std::copy_n (magnetometerOffset, 3, c.offset.begin());
-    std::copy_n (magnetometerRadii, 3, c.radii.begin());
-    std::copy_n (magnetometerTransform, 9, c.transform.begin());
-    return c;
-}
-
-void installCalibration (const MagnetometerCalibration& c)
-{
-    const std::lock_guard<std::mutex> lock (mtx);
-    std::copy (c.offset.begin(), c.offset.end(), magnetometerOffset);
-    std::copy (c.radii.begin(), c.radii.end(), magnetometerRadii);
-    std::copy (c.transform.begin(), c.transform.end(), magnetometerTransform);
-}
-
 void loadSettings (const juce::File& folder)
 {
     const auto file = folder.getChildFile (settingsFileToRead);

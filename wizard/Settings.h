@@ -1,20 +1,13 @@
 #pragma once
 
+#include "headtracker/MagnetometerCalibration.h"
+
 #include <juce_core/juce_core.h>
 
 #include <array>
 
 // The magnetometer calibration in its file form: "OrmalixSettings.csv" is read at start,
 // "HeadTrackerSettings.csv" is written; both hold the same 15 values.
-struct MagnetometerCalibration
-{
-    std::array<float, 3> offset {};
-    std::array<float, 3> radii {};
-    std::array<float, 9> transform {};   // column by column, like magnetometerTransform
-
-    bool operator== (const MagnetometerCalibration&) const = default;
-};
-
 inline constexpr const char* settingsFileToRead = "OrmalixSettings.csv";
 inline constexpr const char* settingsFileToWrite = "HeadTrackerSettings.csv";
 
@@ -26,9 +19,6 @@ MagnetometerCalibration parseSettingsText (const juce::String& text);
 // and followed by ", ".
 std::string formatSettingsText (const MagnetometerCalibration& calibration);
 
-// Copies of the calibration globals, taken and installed under mtx.
-MagnetometerCalibration currentCalibration();
-void installCalibration (const MagnetometerCalibration& calibration);
 
 // Loads "OrmalixSettings.csv" from folder into the calibration globals (the built-in values
 // when there is no such file, or it cannot be opened), then writes "HeadTrackerSettings.csv"

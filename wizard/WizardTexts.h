@@ -1,5 +1,7 @@
 #pragma once
 
+#include <juce_core/juce_core.h>
+
 // The wizard's own texts, kept in one place so that the screen and its tests share them.
 namespace WizardTexts
 {
@@ -25,6 +27,32 @@ inline constexpr const char* trackerNotFoundInitial =
     "The head tracker is not found. Please connect the head tracker, and press 'step2'.";
 
 inline constexpr const char* noAudioChecksYet = "No audio checks have been carried out yet.";
+
+inline constexpr const char* trackerNotFound =
+    "The head tracker is not found.\n\nPlease connect the head tracker and press 'step2'.";
+
+inline constexpr const char* soundcardNotFound =
+    "The Axagon sound card is not found.\n\nPlease connect the sound card and press 'step3'.";
+
+inline constexpr const char* devicesNotFound =
+    "The head tracker or Axagon sound card is not found.\n\nPlease connect them and press 'step4'.";
+
+// A recording that could not start; stepName is for example "'step4'".
+inline juce::String recordingNoDevice (const juce::String& stepName)
+{
+    return "Nothing could be recorded: the Axagon sound card is not running.\n\n"
+           "Please connect the sound card and press " + stepName + " again.";
+}
+
+inline juce::String recordingFileFailed (const juce::String& folder, const juce::String& stepName)
+{
+    return "Nothing could be recorded: no recording file could be created in the folder\n\n" + folder
+           + "\n\nMake sure there is free space and that the folder may be written to, and press " + stepName + " again.";
+}
+
+// An audio check during which no block arrived from the card.
+inline constexpr const char* noSoundFromSoundcard =
+    "No sound arrived from the Axagon sound card. Make sure the sound card is connected, press 'step3' and rerun the audio check.";
 
 inline constexpr const char* productName = "Ormalix";
 } // namespace WizardTexts
