@@ -1,6 +1,7 @@
 #pragma once
 
 #include "headtracker/TrackerGlobals.h"
+#include "support/MessagePump.h"
 
 #include <juce_events/juce_events.h>
 
@@ -11,12 +12,6 @@
 #include <string>
 #include <termios.h>
 #include <unistd.h>
-
-namespace juce
-{
-// JUCE's own one-step dispatcher (juce_linux_Messaging.cpp); modal loops are off in this build.
-bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages);
-} // namespace juce
 
 namespace ormalix::test
 {
@@ -40,25 +35,6 @@ inline void resetTrackerState()
     }
     for (int k = 0; k < 9; ++k)
         magnetometerTransform[k] = (k % 4 == 0) ? 1.0f : 0.0f;
-}
-
-// Runs the message loop (timers included) until `done` holds or the time is up.
-inline bool pumpMessagesUntil (const std::function<bool()>& done, int timeoutMs)
-{
-    const auto end = juce::Time::getMillisecondCounter() + (juce::uint32) timeoutMs;
-    while (! done())
-    {
-        if (juce::Time::getMillisecondCounter() > end)
-            return false;
-        if (! juce::dispatchNextMessageOnSystemQueue (true))
-            juce::Thread::sleep (1);
-    }
-    return true;
-}
-
-inline void pumpMessagesFor (int ms)
-{
-    pumpMessagesUntil ([] { return false; }, ms);
 }
 
 // A pseudo-terminal whose far end the test writes by hand.

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "view/BinauralHeadView.h"
-#include "view/XvfbWindowAtoms.h"
+#include "support/XvfbWindowAtoms.h"
 
 #include <juce_opengl/juce_opengl.h>
 
