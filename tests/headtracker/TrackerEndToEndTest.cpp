@@ -70,8 +70,12 @@ TEST (TrackerEndToEnd, CalibrationThroughTheSimulatorRecoversItsDistortion)
     // With the new calibration and the final gain, a head held still is tracked to its attitude.
     const Eigen::Quaterniond truth = Eigen::AngleAxisd (-1.0, Eigen::Vector3d::UnitZ()) * Eigen::AngleAxisd (0.3, Eigen::Vector3d::UnitX());
     tracker.setMotion (ormalix::sim::motions::still (truth));
-    pumpMessagesFor (5000);
-    EXPECT_LT (Eigen::Quaterniond (q0, q1, q2, q3).angularDistance (truth) * 180.0 / 3.14159265358979323846, 3.0);
+    // On a loaded machine the bridge's reads fall behind and lines are dropped, so the filter may
+    // need longer than its nominal few seconds.
+    const auto errorDegrees = [&] { return Eigen::Quaterniond (q0, q1, q2, q3).angularDistance (truth) * 180.0 / 3.14159265358979323846; };
+    pumpMessagesUntil ([&] { return errorDegrees() < 1.0; }, 20000);
+    pumpMessagesFor (500);
+    EXPECT_LT (errorDegrees(), 3.0);
     EXPECT_LT (meanRotVel, 0.05);
 
     // Unplugged: nothing more arrives, the angles stay as they were, nothing breaks.
