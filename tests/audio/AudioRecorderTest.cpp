@@ -4,11 +4,13 @@
 #include "audio/AudioGlobals.h"
 #include "audio/AudioRecorder.h"
 #include "audio/SoundcardSearch.h"
+#include "support/LittleEndian.h"
 #include "tools/sim/SimulatedSoundCard.h"
 
 #include <cstdlib>
 
 using ormalix::sim::SimulatedSoundCard;
+using namespace ormalix::test;
 
 namespace
 {
@@ -68,23 +70,6 @@ struct RecorderFixture : public ::testing::Test
     std::vector<float> left, right, third;
     int64_t frame = 0;
 };
-
-uint32_t le32 (const juce::MemoryBlock& b, size_t at)
-{
-    auto* p = static_cast<const uint8_t*> (b.getData()) + at;
-    return (uint32_t) p[0] | ((uint32_t) p[1] << 8) | ((uint32_t) p[2] << 16) | ((uint32_t) p[3] << 24);
-}
-
-uint16_t le16 (const juce::MemoryBlock& b, size_t at)
-{
-    auto* p = static_cast<const uint8_t*> (b.getData()) + at;
-    return (uint16_t) (p[0] | (p[1] << 8));
-}
-
-juce::String fourCC (const juce::MemoryBlock& b, size_t at)
-{
-    return juce::String (static_cast<const char*> (b.getData()) + at, 4);
-}
 
 // sox, an independent WAV reader, as the peer: the file's samples as raw 16-bit little-endian.
 bool soxRead (const juce::File& wav, juce::MemoryBlock& samples, int& channels, double& rate)

@@ -3,6 +3,7 @@
 // a clock that jumps ahead where a recording would take minutes.
 #include <gtest/gtest.h>
 
+#include "support/LittleEndian.h"
 #include "support/XvfbWindowAtoms.h"
 #include "wizard/WizardHarness.h"
 #include "wizard/Settings.h"
@@ -14,23 +15,6 @@ using namespace ormalix::test;
 
 namespace
 {
-uint32_t le32 (const juce::MemoryBlock& bytes, size_t offset)
-{
-    auto* p = static_cast<const uint8_t*> (bytes.getData()) + offset;
-    return (uint32_t) p[0] | ((uint32_t) p[1] << 8) | ((uint32_t) p[2] << 16) | ((uint32_t) p[3] << 24);
-}
-
-uint16_t le16 (const juce::MemoryBlock& bytes, size_t offset)
-{
-    auto* p = static_cast<const uint8_t*> (bytes.getData()) + offset;
-    return (uint16_t) (p[0] | (p[1] << 8));
-}
-
-juce::String fourCC (const juce::MemoryBlock& bytes, size_t offset)
-{
-    return juce::String (static_cast<const char*> (bytes.getData()) + offset, 4);
-}
-
 // A measurement or system-response WAV: 16-bit stereo at 48 kHz, the header's sizes matching
 // the samples that follow.
 void expectRecording (const juce::File& wav, double minSeconds)
