@@ -66,9 +66,11 @@ public:
     // The wizard's one source of time (tests run long recordings in accelerated time).
     WizardClock clock;
 
-    // An audio check ends when no block arrived from the card for this long.
+    // An audio check ends when no cycle could be analysed for this long: no block arrived from
+    // the card, or none that the check can use.
     static constexpr uint32_t audioCheckTimeoutMs = 10000;
-    uint32_t lastAudioBlockMs = 0;
+    uint32_t lastAudioCycleMs = 0;
+    int lastAudioCycleCount = 0;
 
 public:
     // Public so that the step logic can be driven and inspected as a whole.

@@ -117,15 +117,18 @@ void MainComponent::timerCallback()
     // 13. The quality check's finish, or its end when the card stopped sending.
     if (checkAudioButton.getToggleState())
     {
-        if (blockReady)
-            lastAudioBlockMs = now;
+        if (spectrum.cycleCount != lastAudioCycleCount)
+        {
+            lastAudioCycleCount = spectrum.cycleCount;
+            lastAudioCycleMs = now;
+        }
 
         if (spectrum.isFinished())
         {
             checkAudioButton.setEnabled (true);
             checkAudioButton.triggerClick();
         }
-        else if ((uint32_t) (now - lastAudioBlockMs) > audioCheckTimeoutMs)
+        else if ((uint32_t) (now - lastAudioCycleMs) > audioCheckTimeoutMs)
         {
             endAudioCheck();
             audioResultPanel.setColour (juce::TextEditor::textColourId, juce::Colours::orange);

@@ -219,7 +219,8 @@ void MainComponent::checkAudioClicked()
         checkAudioButton.setToggleState (true, juce::dontSendNotification);
         checkAudioButton.setEnabled (false);
         setStepButtonsEnabled (false);
-        lastAudioBlockMs = clock.now();
+        lastAudioCycleMs = clock.now();
+        lastAudioCycleCount = spectrum.cycleCount;
         return;
     }
 

@@ -318,3 +318,26 @@ TEST (WizardSteps, QuittingDuringAMeasurementStillWritesItsLog)
     EXPECT_TRUE (h.documents().getChildFile ("OrmalixMeasurement.wav").existsAsFile());
     EXPECT_TRUE (h.documents().getChildFile ("OrmalixMeasurement.csv").existsAsFile());
 }
+
+TEST (WizardSteps, AudioCheckOnACardTooFastToAnalyseEndsInsteadOfHanging)
+{
+    WizardHarness h (false, true, false);
+    auto& mc = *h.wizard;
+    auto card = h.card->getCard();
+    card.sampleRates = { 96000.0 };
+    h.card->setCard (card);
+    GetSharedAudioDeviceManager().closeAudioDevice();   // opened at 48 kHz by an earlier test of this process
+    h.card->setSpeed (4.0);
+    h.click (mc.stepButton3);
+    ASSERT_TRUE (mc.checkAudioButton.isVisible());
+
+    uint32_t fake = juce::Time::getMillisecondCounter();
+    mc.clock.source = [&] { return fake; };
+    h.click (mc.checkAudioButton);
+    ormalix::test::pumpMessagesFor (1500);   // blocks arrive, but none can be analysed at 96 kHz
+    EXPECT_TRUE (mc.checkAudioButton.getToggleState());
+    fake += MainComponent::audioCheckTimeoutMs + 100;
+    mc.timerCallback();
+    EXPECT_FALSE (mc.checkAudioButton.getToggleState());
+    EXPECT_TRUE (stepButtonsEnabled (mc));
+}
