@@ -64,7 +64,7 @@ struct WizardHarness
     void click (juce::Button& button)
     {
         button.triggerClick();
-        pumpPendingMessages();
+        settle();
     }
 
     // One timer tick after `ms` milliseconds, and the clicks it posted.
@@ -72,7 +72,15 @@ struct WizardHarness
     {
         now += ms;
         wizard->timerCallback();
+        settle();
+    }
+
+    // Posted clicks reach the queue through the event loop's wake-up, which a single pass may
+    // not see yet on a loaded machine: keep dispatching for a moment.
+    static void settle()
+    {
         pumpPendingMessages();
+        pumpMessagesFor (20);
     }
 
     juce::File documents() const { return juce::File::getSpecialLocation (juce::File::userDocumentsDirectory); }
