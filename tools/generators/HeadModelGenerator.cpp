@@ -824,7 +824,7 @@ Part makeEye (const Head& head, int side)
 
 // Teeth: four upper and four lower incisors on an arch behind the lips. Each tooth is a box of
 // ten quads around (a 1 x 4 grid at each end), flat front to back and wider than deep.
-struct ToothSpec
+struct ToothShape
 {
     double arcPosition, width, length;
     int rings;
@@ -838,7 +838,7 @@ Part makeTeeth (const Head& head)
     const double frontZ = m.z() - 0.15;
     const double archCentreZ = frontZ - archRadius;
 
-    const std::vector<ToothSpec> specs {
+    const std::vector<ToothShape> shapes {
         { -0.082, 0.160, 0.20, 8, true }, { 0.082, 0.160, 0.20, 8, true },
         { -0.222, 0.120, 0.18, 7, true }, { 0.222, 0.120, 0.18, 7, true },
         { -0.056, 0.110, 0.16, 6, false }, { 0.056, 0.110, 0.16, 6, false },
@@ -852,23 +852,23 @@ Part makeTeeth (const Head& head)
     for (int i = 0; i <= 4; ++i) perimeter.emplace_back (i, 0);
     for (int i = 4; i >= 0; --i) perimeter.emplace_back (i, 1);
 
-    for (const auto& spec : specs)
+    for (const auto& tooth : shapes)
     {
-        const double angle = spec.arcPosition / archRadius;
+        const double angle = tooth.arcPosition / archRadius;
         const V3 outward (std::sin (angle), 0.0, std::cos (angle));
         const V3 across (std::cos (angle), 0.0, -std::sin (angle));
-        const double edgeY = m.y() + (spec.upper ? -0.035 : -0.045);
-        const double depthOffset = spec.upper ? 0.0 : -0.045;   // upper teeth close in front of the lower
+        const double edgeY = m.y() + (tooth.upper ? -0.035 : -0.045);
+        const double depthOffset = tooth.upper ? 0.0 : -0.045;   // upper teeth close in front of the lower
         const V3 edgeCentre = V3 (0.0, edgeY, archCentreZ) + archRadius * outward + depthOffset * outward;
-        const double grow = spec.upper ? 1.0 : -1.0;
+        const double grow = tooth.upper ? 1.0 : -1.0;
 
         const int first = (int) part.positions.size();
         const int perimeterSize = (int) perimeter.size();
 
-        for (int r = 0; r <= spec.rings; ++r)
+        for (int r = 0; r <= tooth.rings; ++r)
         {
-            const double t = (double) r / spec.rings;
-            const double width = spec.width * (0.90 + 0.10 * std::sin (std::min (t * 3.0, 1.0) * pi * 0.5)) * (1.0 - 0.22 * t * t);
+            const double t = (double) r / tooth.rings;
+            const double width = tooth.width * (0.90 + 0.10 * std::sin (std::min (t * 3.0, 1.0) * pi * 0.5)) * (1.0 - 0.22 * t * t);
             const double depth = 0.075 * (0.55 + 0.45 * t);
             for (const auto& [i, j] : perimeter)
             {
@@ -879,7 +879,7 @@ Part makeTeeth (const Head& head)
                     z *= 0.55;
                 if (j == 1)
                     z += 0.012 * (1.0 - 4.0 * s * s);
-                const double y = grow * spec.length * t;
+                const double y = grow * tooth.length * t;
                 part.positions.push_back (edgeCentre + across * (s * width) + outward * z + V3 (0.0, y, 0.0));
             }
         }
@@ -899,14 +899,14 @@ Part makeTeeth (const Head& head)
             part.quads.push_back ({ corners, teeth });
         };
 
-        const double u0 = 0.05 + 0.11 * (double) (&spec - specs.data());
+        const double u0 = 0.05 + 0.11 * (double) (&tooth - shapes.data());
         auto ringCorner = [&] (int r, int p, bool seamEnd)
         {
             const double u = (seamEnd ? perimeterSize : p) / (double) perimeterSize;
-            return Corner { first + r * perimeterSize + p, V2 (u0 + 0.10 * u, 0.30 + 0.12 * r / spec.rings) };
+            return Corner { first + r * perimeterSize + p, V2 (u0 + 0.10 * u, 0.30 + 0.12 * r / tooth.rings) };
         };
 
-        for (int r = 0; r < spec.rings; ++r)
+        for (int r = 0; r < tooth.rings; ++r)
             for (int p = 0; p < perimeterSize; ++p)
             {
                 const int p1 = (p + 1) % perimeterSize;
@@ -932,7 +932,7 @@ Part makeTeeth (const Head& head)
             {
                 const int p = perimeterIndex (cell[c].first, cell[c].second);
                 edge[(size_t) c] = { first + p, V2 (u0 + 0.025 * cell[c].first, 0.45 + 0.04 * cell[c].second) };
-                root[(size_t) c] = ringCorner (spec.rings, p, false);
+                root[(size_t) c] = ringCorner (tooth.rings, p, false);
             }
             addOutwardQuad (edge);
             addOutwardQuad (root);
