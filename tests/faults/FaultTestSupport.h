@@ -54,7 +54,7 @@ private:
 };
 
 // Watches the message thread: a 20 ms timer that remembers the longest gap between its calls.
-// A gap of a second means the screen stood still that long.
+// A long gap means the screen stood still that long.
 class ResponsivenessProbe : private juce::Timer
 {
 public:

@@ -152,7 +152,7 @@ TEST (InputFaults, GarbageOnTheSerialLineNeverBreaksTheOrientation)
             const auto n = ::write (pty.master, text.data() + done, juce::jmin<size_t> (1000, text.size() - done));
             if (n > 0)
                 done += (size_t) n;
-            pumpMessagesUntil ([&] { return pty.pendingInput() == 0; }, 100);
+            pumpMessagesUntil ([&] { return pty.pendingInput() == 0; }, 2000);
         }
         return done == text.size();
     };
