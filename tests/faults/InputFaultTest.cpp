@@ -152,6 +152,9 @@ TEST (InputFaults, GarbageOnTheSerialLineNeverBreaksTheOrientation)
             const auto n = ::write (pty.master, text.data() + done, juce::jmin<size_t> (1000, text.size() - done));
             if (n > 0)
                 done += (size_t) n;
+            // The bytes reach the terminal's buffer a moment after the write: give the bridge a
+            // tick before waiting for it to have read them, so that each read holds one part.
+            pumpMessagesFor (12);
             pumpMessagesUntil ([&] { return pty.pendingInput() == 0; }, 2000);
         }
         return done == text.size();
